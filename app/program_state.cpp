@@ -1,0 +1,4 @@
+#include "app/program_state.h"
+
+Text ProgramFolder;
+int ScreenHeight = 0;
