@@ -24,6 +24,8 @@ struct MessageRecord {
   std::int32_t x, y;
 };
 inline constexpr unsigned kPmRemove = 1;
+inline constexpr unsigned kPmNoRemove = 0;
+inline constexpr std::uint32_t kWmQuit = 0x0012;  // the message number of a quit request
 // Non-zero when a message was taken into the record.
 int PeekMessageA(MessageRecord* record, NativeHandle window, unsigned first, unsigned last,
                  unsigned remove);

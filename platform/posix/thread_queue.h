@@ -1,11 +1,14 @@
 // Each thread's message queue on POSIX systems: what PeekMessageA,
 // DispatchMessageA, PostToThread and the waits of the timer stand on.
 //
-// A queue is a list of posted handlers plus an eventfd that is signalled
-// whenever something is posted. The UI thread has a second source, the
-// window system's connection: the backend registers it with
-// SetSystemEventSource, and its pending events are collected into the queue
-// before every peek.
+// A queue holds two lists, as a Windows thread's does: handlers posted to
+// the thread, and calls sent to it by another thread that waits for them.
+// Sent calls are served by every wait of the thread (so the UI thread serves
+// the watcher's window writes even while it waits for the watcher to stop);
+// posted handlers only when the thread dispatches its messages. An eventfd is
+// signalled whenever something arrives. The UI thread has a second source,
+// the window system's connection: the backend registers it, and its pending
+// events are collected into the queue before every peek and wait.
 #pragma once
 
 #include <functional>
@@ -20,32 +23,46 @@ inline constexpr std::uint32_t kQuitMessage = 0x0012;
 
 // Queues `handler` for the thread; it runs when that thread dispatches it.
 void Post(ThreadId thread, std::function<void()> handler);
-// Queues a quit request for the thread. ProcessPendingEvents leaves it queued.
+// Runs `call` on the thread and waits until it has run; inline when the
+// thread is the calling one. The target thread must be one that serves its
+// queue (the UI thread): a thread that never waits would block the caller.
+void Send(ThreadId thread, std::function<void()> call);
+// Queues a quit request for the thread. DispatchPending leaves it queued.
 void PostQuit(ThreadId thread);
-bool QuitRequested();  // of the calling thread; taken off by TakeQuit
+bool QuitRequested();  // of the calling thread
 void TakeQuit();
 
-// The eventfd of the calling thread's queue. Readable after a post; a wait
-// that returns because of it calls ConsumeWake so that one post wakes once.
-int WakeFd();
-void ConsumeWake();
+// The UI thread: the one that owns the windows.
+void SetUiThread(ThreadId thread);
+ThreadId UiThread();
+bool OnUiThread();
 
 // The UI thread's window-system connection: `fd` becomes readable when events
-// arrive; `collect` moves pending events into the queue as handlers.
+// arrive, `timerFd` when a timer of the toolkit is due; `collect` moves
+// pending events and due timers into the queue (with Post).
 struct SystemEventSource {
   int fd = -1;
+  int timerFd = -1;  // the toolkit's own timers (animations), or -1
   void (*collect)() = nullptr;
 };
-void SetSystemEventSource(ThreadId uiThread, SystemEventSource source);
-// The source of the calling thread: fd -1 for threads without one.
-SystemEventSource CurrentSystemEventSource();
+void SetSystemEventSource(SystemEventSource source);  // for the UI thread
 
-// Runs every handler queued for the calling thread, not a quit request.
+// Takes the next message of the calling thread into the record (sent calls
+// first, then posted handlers, then a quit request); false when there is
+// none. The record's wParam identifies the taken handler for Dispatch.
+bool TakeNext(MessageRecord* record, bool remove);
+void Dispatch(const MessageRecord* record);
+
+// Runs every sent call and posted handler of the calling thread, not a quit
+// request.
 void DispatchPending();
+// Runs the sent calls alone.
+void ServeSentCalls();
 
-// Blocks until the calling thread's queue or system source has input or
+// Blocks until the calling thread's queue or system source has input, or
 // `timeoutMs` passed (-1: no limit), also watching `extraFd` (-1: none).
-// Gives 2 when extraFd is readable, 1 for input, 0 for the time-out.
+// Sent calls that arrive meanwhile are served inside the wait, as Windows
+// does. Gives 2 when extraFd is readable, 1 for new input, 0 for the time-out.
 int WaitForInput(int timeoutMs, int extraFd = -1);
 
 }  // namespace platform::posix

@@ -1,0 +1,80 @@
+#include "platform/window_model.h"
+
+#include <algorithm>
+#include <map>
+
+namespace platform {
+namespace {
+
+std::map<const WindowDefinition*, WindowState>& Models() {
+  static auto* models = new std::map<const WindowDefinition*, WindowState>;
+  return *models;
+}
+
+ControlState InitialState(const ControlDefinition& definition) {
+  ControlState state;
+  state.left = definition.left;
+  state.top = definition.top;
+  state.width = definition.width;
+  state.height = definition.height;
+  state.visible = definition.visible;
+  return state;
+}
+
+}  // namespace
+
+std::mutex& ModelMutex() {
+  static auto* mutex = new std::mutex;
+  return *mutex;
+}
+
+WindowState& ModelOf(const WindowDefinition* window) {
+  auto [found, made] = Models().try_emplace(window);
+  if (made) {
+    ControlState& self = found->second.self;
+    self.left = window->left;
+    self.top = window->top;
+    self.width = window->width;
+    self.height = window->height;
+    self.visible = window->visibleWhenLoaded;
+  }
+  return found->second;
+}
+
+ControlState& StateOf(Control control) {
+  WindowState& window = ModelOf(control.window);
+  if (control.IsWindow()) return window.self;
+  if (window.controls.size() != control.window->controls.size()) {
+    window.controls.clear();
+    for (const auto& definition : control.window->controls)
+      window.controls.push_back(InitialState(definition));
+  }
+  return window.controls[control.index];
+}
+
+void LoadModel(const WindowDefinition* window) {
+  WindowState& state = ModelOf(window);
+  state.loaded = true;
+  state.controls.clear();
+  for (const auto& definition : window->controls) state.controls.push_back(InitialState(definition));
+}
+
+void UnloadModel(const WindowDefinition* window) {
+  WindowState& state = ModelOf(window);
+  state.loaded = false;
+  state.controls.clear();
+}
+
+bool AnyModelLoaded() {
+  return std::any_of(Models().begin(), Models().end(),
+                     [](const auto& entry) { return entry.second.loaded; });
+}
+
+void ResetModels() { Models().clear(); }
+
+int ClampedSelection(int row, int rows) {
+  int selected = std::min(row, rows - 1);
+  return selected < -1 ? -1 : selected;
+}
+
+}  // namespace platform

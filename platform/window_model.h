@@ -1,0 +1,48 @@
+// The toolkit's record of every window and control: what each backend keeps
+// and reads back, and the rules of the toolkit that do not depend on the
+// system (what a load resets, what a selection write selects). A backend
+// keeps its system's objects in step with this record.
+#pragma once
+
+#include <mutex>
+#include <vector>
+
+#include "platform/window_definition.h"
+#include "support/text.h"
+
+namespace platform {
+
+struct ControlState {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool visible = false;
+  std::vector<Text> items;  // list rows
+  int selection = -1;
+  ByteData picture;
+};
+
+struct WindowState {
+  bool loaded = false;
+  ControlState self;  // position, size, visibility: the definition while not loaded
+  std::vector<ControlState> controls;
+};
+
+// Guards every record; held only for reads and writes of the record itself.
+std::mutex& ModelMutex();
+// The record of a window, made from its definition at first use. Caller
+// holds ModelMutex.
+WindowState& ModelOf(const WindowDefinition* window);
+ControlState& StateOf(Control control);
+
+// Marks the window loaded and gives its controls the state of their
+// definitions. The window's own position, size and visibility are what was
+// last written to it, loaded or not.
+void LoadModel(const WindowDefinition* window);
+void UnloadModel(const WindowDefinition* window);
+bool AnyModelLoaded();
+// Forgets every record (tests).
+void ResetModels();
+
+// The row a selection write of `row` selects in a list of `rows` rows.
+int ClampedSelection(int row, int rows);
+
+}  // namespace platform

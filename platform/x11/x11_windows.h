@@ -1,0 +1,66 @@
+// The X side of the program's windows: one X window per window and per
+// control, kept in step with the toolkit's record (window_model.h).
+// Everything here runs on the UI thread.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/window_definition.h"
+#include "support/text.h"
+
+namespace platform::x11 {
+
+struct PictureView;  // x11_picture_box.cpp
+struct PictureViewDeleter {
+  void operator()(PictureView* view) const;
+};
+using PictureViewPtr = std::unique_ptr<PictureView, PictureViewDeleter>;
+
+struct XControl {
+  Window window = 0;
+  // PictureButton
+  bool hover = false;
+  bool pressed = false;
+  Pixmap pictures[3] = {0, 0, 0};  // normal, hover, pressed
+  // PictureBox
+  PictureViewPtr picture;
+};
+
+struct XWindow {
+  Window window = 0;
+  std::vector<XControl> controls;
+  bool mapped = false;
+  bool focusWhenMapped = false;
+};
+
+// The X objects of a loaded window; null when the window is not loaded.
+XWindow* XWindowOf(const WindowDefinition* window);
+// The window or control that owns an X window, if any.
+bool ControlOfXWindow(Window xwindow, Control* control);
+
+// Makes the X windows of a window from its record; shows nothing yet.
+void CreateXWindow(const WindowDefinition* window);
+void DestroyXWindow(const WindowDefinition* window);
+void DestroyAllXWindows();  // at the end of the program
+
+// Brings the X window of a window or control in step with its record:
+// position and size within what X can hold, mapped when visible and not
+// empty (X takes no window of size 0: such a window is kept out of sight).
+void SyncGeometry(Control control);
+void SyncVisibility(const WindowDefinition* window, bool activate);
+
+// Drawing of the controls (x11_controls.cpp, x11_picture_box.cpp).
+void DrawControl(Control control);
+void SetPictureBytes(Control pictureBox, const ByteData& wholeFile);
+void MakeButtonPictures(Control button, XControl& x);
+void FreeButtonPictures(XControl& x);
+
+// Events of the program's windows (x11_events.cpp).
+void HandleEvent(const XEvent& event);
+// Moves pending X events and due timers into the UI thread's queue.
+void CollectEvents();
+
+}  // namespace platform::x11
