@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/posix/thread_queue.h"
 #include "platform/window_model.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_picture_box.h"
@@ -125,7 +126,20 @@ void DrawControl(Control control) {
   XControl& xc = xw->controls[control.index];
   switch (control.Definition().kind) {
     case ControlKind::PictureButton: DrawButton(control, xc); break;
-    case ControlKind::ListBox: DrawList(control, xc); break;
+    case ControlKind::ListBox:
+      // Rows come one at a time while the folder is read: one redraw when
+      // the UI thread next turns covers them all.
+      if (!xc.redrawPosted) {
+        xc.redrawPosted = true;
+        posix::Post(posix::UiThread(), [control] {
+          XWindow* xw = XWindowOf(control.window);
+          if (!xw) return;
+          xw->controls[control.index].redrawPosted = false;
+          DrawList(control, xw->controls[control.index]);
+          XFlush(X().display);
+        });
+      }
+      break;
     case ControlKind::PictureBox: DrawPictureBox(control, xc); break;
   }
   XFlush(X().display);

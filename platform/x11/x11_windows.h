@@ -25,6 +25,8 @@ struct XControl {
   bool hover = false;
   bool pressed = false;
   Pixmap pictures[3] = {0, 0, 0};  // normal, hover, pressed
+  // ListBox: a redraw is waiting in the UI thread's queue
+  bool redrawPosted = false;
   // PictureBox
   PictureViewPtr picture;
 };
