@@ -6,6 +6,7 @@
 // thread marshals to another, so a test need not run an event loop.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,14 @@ void SetRunDirectory(const Text& folder);
 // "ReadWholeFile(/tmp/x/a.png)", "LoadWindow(PreviewWindow)".
 std::vector<std::string> Operations();
 void ClearOperations();
+
+// Called with every line as it is recorded, on the thread that acted and
+// under the record's lock: it may look at the program's own state (its
+// process-wide values, ThreadShouldRun) but must not call the toolkit, or it
+// deadlocks. Shows what held at the moment of an act, such as whether the
+// program's threads were stopped when a window was destroyed. Reset() drops
+// it; an empty function removes it.
+void SetRecordObserver(std::function<void(const std::string& line)> observer);
 
 void RaiseClick(Control button);
 void RaiseMouseMoved(Control list, int x, int y, int keys = 0);

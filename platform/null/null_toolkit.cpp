@@ -22,6 +22,7 @@ struct Scripted {
   int pointerX = 0, pointerY = 0;
   Text runDirectory;
   std::vector<std::string> operations;
+  std::function<void(const std::string&)> observer;
 };
 
 Scripted& Script() {
@@ -32,7 +33,10 @@ Scripted& Script() {
 std::string Value(std::optional<int> v) { return v ? std::to_string(*v) : "-"; }
 
 // Caller holds ModelMutex.
-void Record(const std::string& line) { Script().operations.push_back(line); }
+void Record(const std::string& line) {
+  Script().operations.push_back(line);
+  if (Script().observer) Script().observer(line);
+}
 
 void RequireLoaded(Control control, const char* act) {
   if (!ModelOf(control.window).loaded)
@@ -80,6 +84,11 @@ std::vector<std::string> Operations() {
 void ClearOperations() {
   std::lock_guard lock(ModelMutex());
   Script().operations.clear();
+}
+
+void SetRecordObserver(std::function<void(const std::string&)> observer) {
+  std::lock_guard lock(ModelMutex());
+  Script().observer = std::move(observer);
 }
 
 void RaiseClick(Control button) {
