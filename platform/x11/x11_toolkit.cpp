@@ -183,6 +183,7 @@ void LoadWindow(Control window) {
     }
     x11::CreateXWindow(window.window);
     if (auto created = window.window->onCreated) created();
+    if (auto* x = x11::XWindowOf(window.window)) x->loading = false;
     if (Visible(window)) x11::SyncVisibility(window.window, true);
   });
 }

@@ -174,7 +174,7 @@ void SyncGeometry(Control control) {
 
 void SyncVisibility(const WindowDefinition* window, bool activate) {
   XWindow* xw = XWindowOf(window);
-  if (!xw) return;
+  if (!xw || xw->loading) return;
   Display* display = X().display;
   ControlState state = Snapshot({window, -1});
   bool shown = state.visible && state.width > 0 && state.height > 0;

@@ -36,6 +36,9 @@ struct XWindow {
   std::vector<XControl> controls;
   bool mapped = false;
   bool focusWhenMapped = false;
+  // Until its creation event has been handled, nothing shows the window: it
+  // is first shown already sized and placed.
+  bool loading = true;
 };
 
 // The X objects of a loaded window; null when the window is not loaded.
