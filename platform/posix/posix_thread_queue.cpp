@@ -237,6 +237,9 @@ int WaitForInput(int timeoutMs, int extraFd) {
     fds[count++] = {extraFd, POLLIN, 0};
   }
   fds[count++] = {queue.eventFd, POLLIN, 0};
+  // Without its eventfd a queue can't be woken: look again now and then
+  // rather than sleep for ever.
+  if (queue.eventFd < 0 && (timeoutMs < 0 || timeoutMs > 10)) timeoutMs = 10;
   if (queue.source.fd >= 0) {
     sourceIndex = count;
     fds[count++] = {queue.source.fd, POLLIN, 0};
