@@ -70,6 +70,17 @@ bool AnyModelLoaded() {
                      [](const auto& entry) { return entry.second.loaded; });
 }
 
+Text ItemTextOf(Control list, int row) {
+  std::lock_guard lock(ModelMutex());
+  const auto& items = StateOf(list).items;
+  return row >= 0 && row < static_cast<int>(items.size()) ? items[row] : Text();
+}
+
+int ItemCountOf(Control list) {
+  std::lock_guard lock(ModelMutex());
+  return static_cast<int>(StateOf(list).items.size());
+}
+
 void ResetModels() { Models().clear(); }
 
 int ClampedSelection(int row, int rows) {

@@ -42,6 +42,11 @@ bool AnyModelLoaded();
 // Forgets every record (tests).
 void ResetModels();
 
+// A list's row text ("" outside 0..rows-1) and row count, read under the
+// record's lock.
+Text ItemTextOf(Control list, int row);
+int ItemCountOf(Control list);
+
 // The row a selection write of `row` selects in a list of `rows` rows.
 int ClampedSelection(int row, int rows);
 

@@ -184,10 +184,11 @@ void AddItem(Control list, const Text& text) {
 }
 
 Text ItemText(Control list, int row) {
-  std::lock_guard lock(ModelMutex());
-  RequireLoaded(list, "ItemText");
-  const auto& items = StateOf(list).items;
-  return row >= 0 && row < static_cast<int>(items.size()) ? items[row] : Text();
+  {
+    std::lock_guard lock(ModelMutex());
+    RequireLoaded(list, "ItemText");
+  }
+  return ItemTextOf(list, row);
 }
 
 int ItemCount(Control list) {
@@ -267,12 +268,5 @@ ByteData ReadWholeFile(const Text& name) {
   posix::ReportFatal(message);
   throw null::FatalErrorRaised{message};
 }
-
-namespace posix {
-bool AnyWindowLoaded() {
-  std::lock_guard lock(ModelMutex());
-  return AnyModelLoaded();
-}
-}  // namespace posix
 
 }  // namespace platform

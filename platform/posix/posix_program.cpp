@@ -11,6 +11,7 @@
 #include "platform/posix/program.h"
 #include "platform/posix/thread_queue.h"
 #include "platform/toolkit.h"
+#include "platform/window_model.h"
 
 namespace platform {
 namespace {
@@ -81,7 +82,10 @@ void StopProgramThreads() {
 void ProcessPendingEvents() { posix::DispatchPending(); }
 
 void RunEventLoop() {
-  if (!posix::AnyWindowLoaded()) return;
+  {
+    std::lock_guard lock(ModelMutex());
+    if (!AnyModelLoaded()) return;
+  }
   for (;;) {
     posix::DispatchPending();
     if (posix::QuitRequested()) {

@@ -27,8 +27,4 @@ void ResetProgramThreads();
 // Writes the fatal message to stderr with the program's name.
 void ReportFatal(const std::string& message);
 
-// --- provided by each backend ---
-// True while one of the program's windows is loaded.
-bool AnyWindowLoaded();
-
 }  // namespace platform::posix

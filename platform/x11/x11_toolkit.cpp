@@ -163,15 +163,12 @@ void AddItem(Control list, const Text& text) {
 
 Text ItemText(Control list, int row) {
   RequireLoaded(list, "ItemText");
-  std::lock_guard lock(ModelMutex());
-  const auto& items = StateOf(list).items;
-  return row >= 0 && row < static_cast<int>(items.size()) ? items[row] : Text();
+  return ItemTextOf(list, row);
 }
 
 int ItemCount(Control list) {
   RequireLoaded(list, "ItemCount");
-  std::lock_guard lock(ModelMutex());
-  return static_cast<int>(StateOf(list).items.size());
+  return ItemCountOf(list);
 }
 
 void LoadWindow(Control window) {
@@ -281,12 +278,5 @@ ByteData ReadWholeFile(const Text& name) { return posix::ReadFileBounded(name); 
   x11::ShowFatalMessage(message);
   std::_Exit(255);
 }
-
-namespace posix {
-bool AnyWindowLoaded() {
-  std::lock_guard lock(ModelMutex());
-  return AnyModelLoaded();
-}
-}  // namespace posix
 
 }  // namespace platform
