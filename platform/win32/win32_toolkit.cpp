@@ -1,0 +1,212 @@
+// The toolkit's operations on Win32. Reads come from the toolkit's record and
+// never wait; writes to a loaded window are carried out on the UI thread,
+// which owns the windows, while the calling thread waits (RunOnUiThread).
+#include <algorithm>
+#include <mutex>
+
+#include "platform/toolkit.h"
+#include "platform/win32/win32_toolkit.h"
+#include "platform/win32/win32_windows.h"
+#include "platform/window_model.h"
+
+namespace platform {
+
+const char kPathSeparator[] = "\\";
+
+namespace {
+
+using win32::RunOnUiThread;
+
+// What a window can hold: positions and sizes are 16-bit on the wire of
+// several window systems, and Windows itself refuses sizes beyond 32767.
+int ClampPosition(int value) { return std::clamp(value, -32768, 32767); }
+int ClampSize(int value) { return std::clamp(value, 0, 32767); }
+
+std::string NameOf(Control control) {
+  return control.IsWindow() ? std::string(control.window->role) + " window"
+                            : std::string(control.Definition().name);
+}
+
+bool Loaded(Control control) {
+  std::lock_guard lock(ModelMutex());
+  return ModelOf(control.window).loaded;
+}
+
+void RequireLoaded(Control control, const char* act) {
+  if (!Loaded(control)) {
+    FatalError(std::string(act) + " on the " + NameOf(control) + ", whose window is not loaded");
+  }
+}
+
+// Position, size and visibility written to a window that is not loaded only
+// change its record, which the next load uses.
+void WriteGeometry(Control control, int ControlState::*field, int value) {
+  RunOnUiThread([=] {
+    bool loaded;
+    {
+      std::lock_guard lock(ModelMutex());
+      StateOf(control).*field = value;
+      loaded = ModelOf(control.window).loaded;
+    }
+    if (loaded) win32::SyncGeometry(control);
+  });
+}
+
+template <typename Value>
+Value Read(Control control, Value ControlState::*field) {
+  std::lock_guard lock(ModelMutex());
+  return StateOf(control).*field;
+}
+
+}  // namespace
+
+int Left(Control control) { return Read(control, &ControlState::left); }
+int Top(Control control) { return Read(control, &ControlState::top); }
+int Width(Control control) { return Read(control, &ControlState::width); }
+int Height(Control control) { return Read(control, &ControlState::height); }
+bool Visible(Control control) { return Read(control, &ControlState::visible); }
+
+void SetLeft(Control control, int v) { WriteGeometry(control, &ControlState::left, ClampPosition(v)); }
+void SetTop(Control control, int v) { WriteGeometry(control, &ControlState::top, ClampPosition(v)); }
+void SetWidth(Control control, int v) { WriteGeometry(control, &ControlState::width, ClampSize(v)); }
+void SetHeight(Control control, int v) { WriteGeometry(control, &ControlState::height, ClampSize(v)); }
+
+void SetVisible(Control control, bool visible) {
+  RunOnUiThread([=] {
+    bool loaded;
+    {
+      std::lock_guard lock(ModelMutex());
+      StateOf(control).visible = visible;
+      loaded = ModelOf(control.window).loaded;
+    }
+    if (!loaded) return;
+    if (control.IsWindow()) {
+      win32::SyncVisibility(control.window);
+    } else {
+      win32::SyncGeometry(control);
+    }
+  });
+}
+
+void Move(Control window, std::optional<int> left, std::optional<int> top,
+          std::optional<int> width, std::optional<int> height) {
+  RunOnUiThread([=] {
+    RequireLoaded(window, "Move");
+    bool changed;
+    {
+      std::lock_guard lock(ModelMutex());
+      ControlState& s = StateOf(window);
+      ControlState before = s;
+      if (left) s.left = ClampPosition(*left);
+      if (top) s.top = ClampPosition(*top);
+      if (width) s.width = ClampSize(*width);
+      if (height) s.height = ClampSize(*height);
+      changed = before.left != s.left || before.top != s.top || before.width != s.width ||
+                before.height != s.height;
+    }
+    // A move to where the window already stands does nothing.
+    if (changed) win32::SyncGeometry(window);
+  });
+}
+
+void SetPicture(Control pictureBox, const ByteData& wholeFile) {
+  RunOnUiThread([&] {
+    RequireLoaded(pictureBox, "SetPicture");
+    win32::NativeWindow* native = win32::NativeWindowOf(pictureBox.window);
+    if (native != nullptr && !pictureBox.IsWindow()) {
+      win32::SetPictureBytes(native->controls[pictureBox.index].hwnd, wholeFile);
+    }
+  });
+}
+
+int ListSelection(Control list) {
+  RequireLoaded(list, "ListSelection");
+  return Read(list, &ControlState::selection);
+}
+
+void SetListSelection(Control list, int row) {
+  RunOnUiThread([=] {
+    RequireLoaded(list, "SetListSelection");
+    {
+      std::lock_guard lock(ModelMutex());
+      ControlState& s = StateOf(list);
+      s.selection = ClampedSelection(row, static_cast<int>(s.items.size()));
+    }
+    win32::SyncListSelection(list);
+  });
+}
+
+void AddItem(Control list, const Text& text) {
+  RunOnUiThread([&] {
+    RequireLoaded(list, "AddItem");
+    {
+      std::lock_guard lock(ModelMutex());
+      StateOf(list).items.push_back(text);
+    }
+    win32::SyncListRows(list);
+  });
+}
+
+Text ItemText(Control list, int row) {
+  RequireLoaded(list, "ItemText");
+  std::lock_guard lock(ModelMutex());
+  const auto& items = StateOf(list).items;
+  return row >= 0 && row < static_cast<int>(items.size()) ? items[row] : Text();
+}
+
+int ItemCount(Control list) {
+  RequireLoaded(list, "ItemCount");
+  std::lock_guard lock(ModelMutex());
+  return static_cast<int>(StateOf(list).items.size());
+}
+
+void LoadWindow(Control window) {
+  win32::InitialiseToolkit();
+  RunOnUiThread([=] {
+    {
+      std::lock_guard lock(ModelMutex());
+      if (ModelOf(window.window).loaded) return;
+      LoadModel(window.window);
+    }
+    win32::CreateNativeWindow(window.window);
+    if (auto created = window.window->onCreated) created();
+    win32::SyncVisibility(window.window);
+  });
+}
+
+void DestroyWindow(Control window) {
+  RunOnUiThread([=] {
+    RequireLoaded(window, "DestroyWindow");
+    // The window's last moments (WM_NCDESTROY) unload its record and post
+    // the quit request when it was the program's last window.
+    win32::DestroyNativeWindow(window.window);
+  });
+}
+
+bool IsLoaded(Control window) { return Loaded(window); }
+
+NativeHandle WindowHandle(Control window) {
+  RequireLoaded(window, "WindowHandle");
+  NativeHandle handle = 0;
+  RunOnUiThread([&] {
+    if (win32::NativeWindow* native = win32::NativeWindowOf(window.window)) {
+      handle = reinterpret_cast<NativeHandle>(native->hwnd);
+    }
+  });
+  return handle;
+}
+
+int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
+
+namespace {
+POINT CursorPosition() {
+  POINT point{0, 0};
+  ::GetCursorPos(&point);
+  return point;
+}
+}  // namespace
+
+int MouseX() { return CursorPosition().x; }
+int MouseY() { return CursorPosition().y; }
+
+}  // namespace platform
