@@ -1,5 +1,6 @@
 // The hover preview: the handler of 列表框1's mouse-moved event.
 #include <cmath>
+#include <utility>
 
 #include "app/handlers.h"
 #include "app/program_state.h"
@@ -30,7 +31,8 @@ void ListMouseMoved(int /*x*/, int y, int /*keys*/) {
   double top = (ScreenHeight - kBottomAllowance) / 2.0 - height / 2.0;
   platform::Move(PreviewWindow, std::nullopt, static_cast<int>(std::trunc(top)));
 
-  platform::SetPicture(图片框1, bytes);
+  // The picture box takes the bytes over: nothing of them is used after.
+  platform::SetPicture(图片框1, std::move(bytes));
   platform::SetHeight(图片框1, height);
   platform::SetWidth(图片框1, width);
   platform::SetWidth(PreviewWindow, width);

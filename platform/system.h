@@ -5,6 +5,7 @@
 // every system.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/toolkit.h"
@@ -55,6 +56,8 @@ void FindClose(SearchHandle search);
 Text FolderIdentity(const Text& folder);
 
 // --- code pages ---
+// The C runtime's strlen: the bytes before the first zero byte.
+std::size_t TextLength(const char* bytes);
 int SystemCodePage();  // 936 on a Chinese system; 65001 for UTF-8
 // UTF-16 units written, the terminating zero unit included; with a null
 // output, the units needed. `bytes` ends in a zero byte. Invalid sequences

@@ -40,7 +40,8 @@ void Move(Control window, std::optional<int> left, std::optional<int> top = {},
           std::optional<int> width = {}, std::optional<int> height = {});
 
 // --- controls ---
-void SetPicture(Control pictureBox, const ByteData& wholeFile);
+// The control takes the bytes over and keeps what it needs of them.
+void SetPicture(Control pictureBox, ByteData wholeFile);
 int ListSelection(Control list);
 // Selects min(row, rows - 1); a row below 0 clears the selection.
 void SetListSelection(Control list, int row);

@@ -37,7 +37,7 @@ int GetImageWidth(const ByteData& picture) { return Measure(picture, platform::D
 
 ByteData BytesToWide(const ByteData& bytes, int codePage) {
   Text terminated(bytes.begin(), bytes.end());
-  if (std::strlen(terminated.c_str()) == 0) return {};
+  if (platform::TextLength(terminated.c_str()) == 0) return {};
   const int needed = platform::MultiByteToWideChar(codePage, terminated.c_str(), nullptr, 0);
   if (needed <= 0) return {};
   std::vector<char16_t> units(static_cast<std::size_t>(needed));

@@ -155,11 +155,11 @@ void Move(Control window, std::optional<int> left, std::optional<int> top,
          ", " + Value(height) + ")");
 }
 
-void SetPicture(Control pictureBox, const ByteData& wholeFile) {
+void SetPicture(Control pictureBox, ByteData wholeFile) {
   std::lock_guard lock(ModelMutex());
   RequireLoaded(pictureBox, "SetPicture");
-  StateOf(pictureBox).picture = wholeFile;
   Record("SetPicture(" + NameOf(pictureBox) + ", " + std::to_string(wholeFile.size()) + " bytes)");
+  StateOf(pictureBox).picture = std::move(wholeFile);
 }
 
 int ListSelection(Control list) {

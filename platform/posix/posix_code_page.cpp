@@ -83,4 +83,6 @@ int MultiByteToWideChar(int codePage, const char* bytes, char16_t* output, int c
   return needed;
 }
 
+std::size_t TextLength(const char* bytes) { return std::strlen(bytes); }
+
 }  // namespace platform

@@ -109,7 +109,7 @@ void Move(Control window, std::optional<int> left, std::optional<int> top,
   });
 }
 
-void SetPicture(Control pictureBox, const ByteData& wholeFile) {
+void SetPicture(Control pictureBox, ByteData wholeFile) {
   RunOnUiThread([&] {
     RequireLoaded(pictureBox, "SetPicture");
     win32::NativeWindow* native = win32::NativeWindowOf(pictureBox.window);
@@ -149,15 +149,12 @@ void AddItem(Control list, const Text& text) {
 
 Text ItemText(Control list, int row) {
   RequireLoaded(list, "ItemText");
-  std::lock_guard lock(ModelMutex());
-  const auto& items = StateOf(list).items;
-  return row >= 0 && row < static_cast<int>(items.size()) ? items[row] : Text();
+  return ItemTextOf(list, row);
 }
 
 int ItemCount(Control list) {
   RequireLoaded(list, "ItemCount");
-  std::lock_guard lock(ModelMutex());
-  return static_cast<int>(StateOf(list).items.size());
+  return ItemCountOf(list);
 }
 
 void LoadWindow(Control window) {

@@ -174,14 +174,18 @@ void Paint(PictureView& view) {
     width = StateOf(view.box).width;
     height = StateOf(view.box).height;
   }
+  // Decoded first, placed after: the old picture stays until the new one is
+  // ready.
+  if (view.decoder && width > 0 && height > 0 &&
+      (!view.frame || view.frame->width != width || view.frame->height != height))
+    view.frame = view.decoder->RenderFrame(view.frameIndex, width, height);
+  PlaceControlWindow(view.box);
   if (width <= 0 || height <= 0) return;
   if (!view.decoder) {
     XClearWindow(X().display, xc.window);  // the box's own colour
     XFlush(X().display);
     return;
   }
-  if (!view.frame || view.frame->width != width || view.frame->height != height)
-    view.frame = view.decoder->RenderFrame(view.frameIndex, width, height);
   if (!view.frame) {
     XClearWindow(X().display, xc.window);
     XFlush(X().display);
@@ -195,7 +199,7 @@ void PostPaint(PictureView& view) {
   view.redrawPosted = true;
   PictureView* target = &view;
   posix::Post(posix::UiThread(), [target] {
-    if (views.count(target)) Paint(*target);
+    if (views.count(target)) PaintIfPending(*target);
   });
 }
 
@@ -226,11 +230,11 @@ void SetPictureShown(PictureView& view, bool shown) {
   ArmTimer();
 }
 
-void SetPictureBytes(Control box, const ByteData& wholeFile) {
+void SetPictureBytes(Control box, ByteData wholeFile) {
   PictureView* view = ViewOf(box);
   if (!view) return;
   view->box = box;
-  view->decoder = image::OpenPicture(wholeFile, box.Definition().background);
+  view->decoder = image::OpenPicture(std::move(wholeFile), box.Definition().background);
   view->frame.reset();
   view->frameIndex = 0;
   view->finished = false;
@@ -241,6 +245,10 @@ void SetPictureBytes(Control box, const ByteData& wholeFile) {
   }
   ArmTimer();
   PostPaint(*view);
+}
+
+void PaintIfPending(PictureView& view) {
+  if (view.redrawPosted) Paint(view);
 }
 
 void DrawPictureBox(Control box, XControl& xc) {

@@ -89,6 +89,8 @@ void SetVisible(Control control, bool visible) {
       StateOf(control).visible = visible;
       return;
     }
+    // Hiding a hidden window changes nothing (showing one also activates it).
+    if (!visible && !StateOf(control).visible) return;
   }
   OnUiThread([=] {
     {
@@ -109,6 +111,15 @@ void SetVisible(Control control, bool visible) {
 void Move(Control window, std::optional<int> left, std::optional<int> top,
           std::optional<int> width, std::optional<int> height) {
   RequireLoaded(window, "Move");
+  // The watcher moves the panel to where it stands on every pass: a move
+  // that changes nothing need not wake the UI thread.
+  {
+    std::lock_guard lock(ModelMutex());
+    const ControlState& s = StateOf(window);
+    if ((!left || ClampPosition(*left) == s.left) && (!top || ClampPosition(*top) == s.top) &&
+        (!width || ClampSize(*width) == s.width) && (!height || ClampSize(*height) == s.height))
+      return;
+  }
   OnUiThread([=] {
     bool changed;
     {
@@ -127,10 +138,10 @@ void Move(Control window, std::optional<int> left, std::optional<int> top,
   });
 }
 
-void SetPicture(Control pictureBox, const ByteData& wholeFile) {
+void SetPicture(Control pictureBox, ByteData wholeFile) {
   RequireLoaded(pictureBox, "SetPicture");
   // The picture box keeps what it needs of the bytes, not the bytes.
-  OnUiThread([&] { x11::SetPictureBytes(pictureBox, wholeFile); });
+  OnUiThread([&] { x11::SetPictureBytes(pictureBox, std::move(wholeFile)); });
 }
 
 int ListSelection(Control list) {
@@ -235,14 +246,29 @@ int ScreenHeight() {
 }
 
 namespace {
+
+// Another thread asks for the pointer on a connection of its own: replies on
+// the UI thread's connection would wake the UI thread on every pass.
+Display* PointerDisplay() {
+  if (posix::OnUiThread()) return x11::X().display;
+  thread_local struct Own {
+    Display* display = XOpenDisplay(XDisplayString(x11::X().display));
+    ~Own() {
+      if (display) XCloseDisplay(display);
+    }
+  } own;
+  return own.display ? own.display : x11::X().display;
+}
+
 void QueryPointer(int* x, int* y) {
-  x11::Connection& c = x11::X();
+  Display* display = PointerDisplay();
   Window root, child;
   int winX, winY;
   unsigned mask;
   *x = *y = 0;
-  XQueryPointer(c.display, c.root, &root, &child, x, y, &winX, &winY, &mask);
+  XQueryPointer(display, DefaultRootWindow(display), &root, &child, x, y, &winX, &winY, &mask);
 }
+
 }  // namespace
 
 int MouseX() {

@@ -122,7 +122,7 @@ void CreateXWindow(const WindowDefinition* definition) {
     owners[xc.window] = {definition, i};
     if (control.kind == ControlKind::PictureButton) MakeButtonPictures({definition, i}, xc);
     if (control.kind == ControlKind::PictureBox) xc.picture = MakePictureView();
-    SyncGeometry({definition, i});
+    PlaceControlWindow({definition, i});
   }
   XFlush(x.display);
 }
@@ -146,27 +146,39 @@ void DestroyAllXWindows() {
   while (!windows.empty()) DestroyXWindow(windows.begin()->first);
 }
 
-void SyncGeometry(Control control) {
+void PlaceControlWindow(Control control) {
   XWindow* xw = XWindowOf(control.window);
   if (!xw) return;
   Display* display = X().display;
   ControlState state = Snapshot(control);
-  bool empty = state.width <= 0 || state.height <= 0;
+  XControl& xc = xw->controls[control.index];
+  if (state.width <= 0 || state.height <= 0) {
+    XUnmapWindow(display, xc.window);
+    return;
+  }
+  XMoveResizeWindow(display, xc.window, state.left, state.top, static_cast<unsigned>(state.width),
+                    static_cast<unsigned>(state.height));
+  if (state.visible) XMapWindow(display, xc.window);
+  else XUnmapWindow(display, xc.window);
+}
+
+void SyncGeometry(Control control) {
+  XWindow* xw = XWindowOf(control.window);
+  if (!xw) return;
+  Display* display = X().display;
   if (control.IsWindow()) {
-    if (!empty)
+    FlushPictureBoxes(control.window);
+    ControlState state = Snapshot(control);
+    if (state.width > 0 && state.height > 0)
       XMoveResizeWindow(display, xw->window, state.left, state.top,
                         static_cast<unsigned>(state.width), static_cast<unsigned>(state.height));
     SyncVisibility(control.window, false);
+  } else if (control.Definition().kind == ControlKind::PictureBox) {
+    // The box takes its new place when its picture is drawn at that size,
+    // so it never shows an empty area while the picture is decoded.
+    DrawControl(control);
   } else {
-    XControl& xc = xw->controls[control.index];
-    if (empty) {
-      XUnmapWindow(display, xc.window);
-    } else {
-      XMoveResizeWindow(display, xc.window, state.left, state.top,
-                        static_cast<unsigned>(state.width), static_cast<unsigned>(state.height));
-      if (state.visible) XMapWindow(display, xc.window);
-      else XUnmapWindow(display, xc.window);
-    }
+    PlaceControlWindow(control);
     DrawControl(control);
   }
   XFlush(display);
@@ -175,6 +187,7 @@ void SyncGeometry(Control control) {
 void SyncVisibility(const WindowDefinition* window, bool activate) {
   XWindow* xw = XWindowOf(window);
   if (!xw || xw->loading) return;
+  FlushPictureBoxes(window);
   Display* display = X().display;
   ControlState state = Snapshot({window, -1});
   bool shown = state.visible && state.width > 0 && state.height > 0;
@@ -196,6 +209,17 @@ void SyncVisibility(const WindowDefinition* window, bool activate) {
     if (window->controls[i].kind == ControlKind::PictureBox)
       SetPictureShown(*xw->controls[i].picture, shown);
   XFlush(display);
+}
+
+}  // namespace platform::x11
+
+namespace platform::x11 {
+
+void FlushPictureBoxes(const WindowDefinition* window) {
+  XWindow* xw = XWindowOf(window);
+  if (!xw) return;
+  for (XControl& xc : xw->controls)
+    if (xc.picture) PaintIfPending(*xc.picture);
 }
 
 }  // namespace platform::x11

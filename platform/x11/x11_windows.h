@@ -56,10 +56,15 @@ void DestroyAllXWindows();  // at the end of the program
 // empty (X takes no window of size 0: such a window is kept out of sight).
 void SyncGeometry(Control control);
 void SyncVisibility(const WindowDefinition* window, bool activate);
+// Moves and sizes a control's X window to its record, mapped when visible.
+void PlaceControlWindow(Control control);
+// Draws now what the window's picture boxes have waiting: a window's own
+// geometry and visibility reach the server only after its pictures do.
+void FlushPictureBoxes(const WindowDefinition* window);
 
 // Drawing of the controls (x11_controls.cpp, x11_picture_box.cpp).
 void DrawControl(Control control);
-void SetPictureBytes(Control pictureBox, const ByteData& wholeFile);
+void SetPictureBytes(Control pictureBox, ByteData wholeFile);
 void MakeButtonPictures(Control button, XControl& x);
 void FreeButtonPictures(XControl& x);
 
