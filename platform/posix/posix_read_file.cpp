@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
+
 #include "platform/posix/program.h"
 
 namespace platform::posix {
@@ -14,14 +16,17 @@ ByteData ReadFileBounded(const Text& name) {
   // Only regular files: a FIFO or a device named like a picture would block
   // or never end.
   if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxReadBytes) {
-    bytes.resize(static_cast<size_t>(info.st_size));
-    size_t done = 0;
-    while (done < bytes.size()) {
-      ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
-      if (got <= 0) break;
-      done += static_cast<size_t>(got);
+    // Read through a small buffer into reserved room: sizing the block first
+    // would write every byte twice, zeros then the file.
+    bytes.reserve(static_cast<size_t>(info.st_size));
+    constexpr size_t kChunk = 256 * 1024;
+    auto chunk = std::make_unique<std::uint8_t[]>(kChunk);
+    for (;;) {
+      ssize_t got = read(fd, chunk.get(), kChunk);
+      if (got <= 0 || bytes.size() + static_cast<size_t>(got) > static_cast<size_t>(kMaxReadBytes))
+        break;
+      bytes.insert(bytes.end(), chunk.get(), chunk.get() + got);
     }
-    bytes.resize(done);
   }
   close(fd);
   return bytes;
