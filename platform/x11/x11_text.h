@@ -9,7 +9,7 @@
 namespace platform::x11 {
 
 // The face the definition names, or where the system lacks it one that can
-// show Chinese names; opened once per spec and kept.
+// show Chinese names; opened once for each font asked for and kept.
 XftFont* FontFor(const FontSpec& spec);
 // The face of the button pictures.
 XftFont* ButtonFont();
