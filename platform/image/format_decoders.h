@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "platform/image/picture.h"
 
@@ -26,5 +27,26 @@ std::unique_ptr<PictureDecoder> OpenGif(ByteData bytes, PictureInfo info,
                                         const PictureLimits& limits, Rgb background);
 std::unique_ptr<PictureDecoder> OpenBmp(ByteData bytes, PictureInfo info,
                                         const PictureLimits& limits, Rgb background);
+
+// A still picture decoded anew for each size from the file's bytes. `Run`
+// holds one decode's state (made from the bytes and the limits, with a
+// `scaler` that the decode fills row by row); `decode` runs it.
+template <typename Run, bool (*decode)(Run&, int, int, Rgb)>
+class StillPictureDecoder final : public PictureDecoder {
+ public:
+  StillPictureDecoder(ByteData bytes, PictureInfo info, const PictureLimits& limits,
+                      Rgb background)
+      : PictureDecoder(info, limits, background), bytes_(std::move(bytes)) {}
+
+ protected:
+  std::optional<PictureFrame> Render(int, int outWidth, int outHeight) override {
+    const auto run = std::make_unique<Run>(bytes_, limits_);
+    if (!decode(*run, outWidth, outHeight, background_)) return std::nullopt;
+    return run->scaler->Finish();
+  }
+
+ private:
+  ByteData bytes_;
+};
 
 }  // namespace platform::image

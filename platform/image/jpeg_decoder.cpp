@@ -81,27 +81,13 @@ bool Decode(JpegRun& run, int outWidth, int outHeight, Rgb background) {
   return true;
 }
 
-class JpegDecoder final : public PictureDecoder {
- public:
-  JpegDecoder(ByteData bytes, PictureInfo info, const PictureLimits& limits, Rgb background)
-      : PictureDecoder(info, limits, background), bytes_(std::move(bytes)) {}
-
- protected:
-  std::optional<PictureFrame> Render(int, int outWidth, int outHeight) override {
-    const auto run = std::make_unique<JpegRun>(bytes_, limits_);
-    if (!Decode(*run, outWidth, outHeight, background_)) return std::nullopt;
-    return run->scaler->Finish();
-  }
-
- private:
-  ByteData bytes_;
-};
 
 }  // namespace
 
 std::unique_ptr<PictureDecoder> OpenJpeg(ByteData bytes, PictureInfo info,
                                          const PictureLimits& limits, Rgb background) {
-  return std::make_unique<JpegDecoder>(std::move(bytes), info, limits, background);
+  return std::make_unique<StillPictureDecoder<JpegRun, Decode>>(std::move(bytes), info, limits,
+                                                             background);
 }
 
 }  // namespace platform::image

@@ -90,27 +90,13 @@ bool Decode(PngRun& run, int outWidth, int outHeight, Rgb background) {
   return true;
 }
 
-class PngDecoder final : public PictureDecoder {
- public:
-  PngDecoder(ByteData bytes, PictureInfo info, const PictureLimits& limits, Rgb background)
-      : PictureDecoder(info, limits, background), bytes_(std::move(bytes)) {}
-
- protected:
-  std::optional<PictureFrame> Render(int, int outWidth, int outHeight) override {
-    const auto run = std::make_unique<PngRun>(bytes_, limits_);
-    if (!Decode(*run, outWidth, outHeight, background_)) return std::nullopt;
-    return run->scaler->Finish();
-  }
-
- private:
-  ByteData bytes_;
-};
 
 }  // namespace
 
 std::unique_ptr<PictureDecoder> OpenPng(ByteData bytes, PictureInfo info,
                                         const PictureLimits& limits, Rgb background) {
-  return std::make_unique<PngDecoder>(std::move(bytes), info, limits, background);
+  return std::make_unique<StillPictureDecoder<PngRun, Decode>>(std::move(bytes), info, limits,
+                                                             background);
 }
 
 }  // namespace platform::image
