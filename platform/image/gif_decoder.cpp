@@ -36,16 +36,6 @@ int InterlacedRow(int stored, int height) {
   return height;
 }
 
-bool SkipImageData(GifFileType* gif) {
-  int codeSize = 0;
-  GifByteType* block = nullptr;
-  if (DGifGetCode(gif, &codeSize, &block) == GIF_ERROR) return false;
-  while (block) {
-    if (DGifGetCodeNext(gif, &block) == GIF_ERROR) return false;
-  }
-  return true;
-}
-
 bool SkipExtension(GifFileType* gif) {
   int code = 0;
   GifByteType* block = nullptr;

@@ -22,4 +22,14 @@ GifFile OpenGifFile(ByteReader& reader) {
   return GifFile(DGifOpen(&reader, ReadBytes, &error));
 }
 
+bool SkipImageData(GifFileType* gif) {
+  int codeSize = 0;
+  GifByteType* block = nullptr;
+  if (DGifGetCode(gif, &codeSize, &block) == GIF_ERROR) return false;
+  while (block) {
+    if (DGifGetCodeNext(gif, &block) == GIF_ERROR) return false;
+  }
+  return true;
+}
+
 }  // namespace platform::image

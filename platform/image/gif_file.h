@@ -19,4 +19,7 @@ using GifFile = std::unique_ptr<GifFileType, GifCloser>;
 // when they are not there. `reader` must outlive the file.
 GifFile OpenGifFile(ByteReader& reader);
 
+// Passes over a frame's compressed pixels; false when the file ends first.
+bool SkipImageData(GifFileType* gif);
+
 }  // namespace platform::image

@@ -33,16 +33,6 @@ bool ReadExtension(GifFileType* gif, GraphicsControlBlock& control, int& loopCou
   return true;
 }
 
-bool SkipImageData(GifFileType* gif) {
-  int codeSize = 0;
-  GifByteType* block = nullptr;
-  if (DGifGetCode(gif, &codeSize, &block) == GIF_ERROR) return false;
-  while (block) {
-    if (DGifGetCodeNext(gif, &block) == GIF_ERROR) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 int GifDelayMs(int centiseconds) { return centiseconds <= 1 ? 100 : centiseconds * 10; }
