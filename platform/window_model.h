@@ -42,6 +42,13 @@ bool AnyModelLoaded();
 // Forgets every record (tests).
 void ResetModels();
 
+// One field of a window's or control's record, read under the lock.
+template <typename Value>
+Value ReadModel(Control control, Value ControlState::*field) {
+  std::lock_guard lock(ModelMutex());
+  return StateOf(control).*field;
+}
+
 // A list's row text ("" outside 0..rows-1) and row count, read under the
 // record's lock.
 Text ItemTextOf(Control list, int row);

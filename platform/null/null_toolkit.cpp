@@ -112,16 +112,6 @@ using null::RequireLoaded;
 using null::Script;
 using null::Value;
 
-#define PICDOCK_READ(field)                  \
-  std::lock_guard lock(ModelMutex());        \
-  return StateOf(control).field
-
-int Left(Control control) { PICDOCK_READ(left); }
-int Top(Control control) { PICDOCK_READ(top); }
-int Width(Control control) { PICDOCK_READ(width); }
-int Height(Control control) { PICDOCK_READ(height); }
-bool Visible(Control control) { PICDOCK_READ(visible); }
-#undef PICDOCK_READ
 
 #define PICDOCK_WRITE(name, field)                                                    \
   void name(Control control, int value) {                                            \

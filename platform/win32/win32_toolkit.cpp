@@ -52,19 +52,7 @@ void WriteGeometry(Control control, int ControlState::*field, int value) {
   });
 }
 
-template <typename Value>
-Value Read(Control control, Value ControlState::*field) {
-  std::lock_guard lock(ModelMutex());
-  return StateOf(control).*field;
-}
-
 }  // namespace
-
-int Left(Control control) { return Read(control, &ControlState::left); }
-int Top(Control control) { return Read(control, &ControlState::top); }
-int Width(Control control) { return Read(control, &ControlState::width); }
-int Height(Control control) { return Read(control, &ControlState::height); }
-bool Visible(Control control) { return Read(control, &ControlState::visible); }
 
 void SetLeft(Control control, int v) { WriteGeometry(control, &ControlState::left, ClampPosition(v)); }
 void SetTop(Control control, int v) { WriteGeometry(control, &ControlState::top, ClampPosition(v)); }
@@ -121,7 +109,7 @@ void SetPicture(Control pictureBox, ByteData wholeFile) {
 
 int ListSelection(Control list) {
   RequireLoaded(list, "ListSelection");
-  return Read(list, &ControlState::selection);
+  return ReadModel(list, &ControlState::selection);
 }
 
 void SetListSelection(Control list, int row) {
