@@ -41,12 +41,20 @@ TEST_P(StartupTest, PanelIsAFramelessBlackStripAtTheLeftEdge) {
   EXPECT_EQ(panel.topLevelRect, panel.rect) << "the panel sits in a window manager's frame";
 
   // Below the button: the list, white names on black, and a 5-pixel black
-  // column beside it.
-  Picture list = Screen().Grab({0, panel.rect.top + 20, 95, 54});
+  // column beside it. A mapped window is not yet a painted one: under Wine
+  // the panel's X window is mapped when it is shown, and what the program
+  // paints reaches it a few milliseconds later. So the strip is awaited as a
+  // user would see it.
+  auto black = [](Rgb p) { return p == kBlack; };
+  Picture list, column;
+  WaitUntil([&] {
+    list = Screen().Grab({0, panel.rect.top + 20, 95, 54});
+    column = Screen().Grab({95, panel.rect.top + 20, 5, 54});
+    return list.Dominant() == kBlack && list.Count(Light) > 0 && column.Count(black) == 5 * 54;
+  });
   EXPECT_EQ(list.Dominant(), kBlack);
   EXPECT_GT(list.Count(Light), 0) << "no names drawn in the list";
-  Picture column = Screen().Grab({95, panel.rect.top + 20, 5, 54});
-  EXPECT_EQ(column.Count([](Rgb p) { return p == kBlack; }), 5 * 54);
+  EXPECT_EQ(column.Count(black), 5 * 54);
 }
 
 // The set-up sizes and places the panel before it is shown: it must not
