@@ -81,6 +81,41 @@ int ItemCountOf(Control list) {
   return static_cast<int>(StateOf(list).items.size());
 }
 
+int ClampPosition(int value) { return std::clamp(value, -32768, 32767); }
+int ClampSize(int value) { return std::clamp(value, 0, 32767); }
+
+bool MoveChangesNothing(Control window, std::optional<int> left, std::optional<int> top,
+                        std::optional<int> width, std::optional<int> height) {
+  std::lock_guard lock(ModelMutex());
+  const ControlState& s = StateOf(window);
+  return (!left || ClampPosition(*left) == s.left) && (!top || ClampPosition(*top) == s.top) &&
+         (!width || ClampSize(*width) == s.width) && (!height || ClampSize(*height) == s.height);
+}
+
+bool MoveInModel(Control window, std::optional<int> left, std::optional<int> top,
+                 std::optional<int> width, std::optional<int> height) {
+  std::lock_guard lock(ModelMutex());
+  ControlState& s = StateOf(window);
+  ControlState before = s;
+  if (left) s.left = ClampPosition(*left);
+  if (top) s.top = ClampPosition(*top);
+  if (width) s.width = ClampSize(*width);
+  if (height) s.height = ClampSize(*height);
+  return before.left != s.left || before.top != s.top || before.width != s.width ||
+         before.height != s.height;
+}
+
+void SelectInModel(Control list, int row) {
+  std::lock_guard lock(ModelMutex());
+  ControlState& s = StateOf(list);
+  s.selection = ClampedSelection(row, static_cast<int>(s.items.size()));
+}
+
+void AddItemToModel(Control list, const Text& text) {
+  std::lock_guard lock(ModelMutex());
+  StateOf(list).items.push_back(text);
+}
+
 void ResetModels() { Models().clear(); }
 
 int ClampedSelection(int row, int rows) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/window_definition.h"
@@ -53,6 +54,23 @@ Value ReadModel(Control control, Value ControlState::*field) {
 // record's lock.
 Text ItemTextOf(Control list, int row);
 int ItemCountOf(Control list);
+
+// What positions and sizes are kept within on every real backend: X's
+// 16-bit coordinates, which Windows takes as well.
+int ClampPosition(int value);
+int ClampSize(int value);
+
+// A move as the record takes it: what is left out keeps its value, the rest
+// is clamped. MoveChangesNothing tells beforehand; MoveInModel writes and
+// tells whether anything changed.
+bool MoveChangesNothing(Control window, std::optional<int> left, std::optional<int> top,
+                        std::optional<int> width, std::optional<int> height);
+bool MoveInModel(Control window, std::optional<int> left, std::optional<int> top,
+                 std::optional<int> width, std::optional<int> height);
+
+// A selection write and a new row, in the record.
+void SelectInModel(Control list, int row);
+void AddItemToModel(Control list, const Text& text);
 
 // The row a selection write of `row` selects in a list of `rows` rows.
 int ClampedSelection(int row, int rows);

@@ -17,11 +17,6 @@ namespace {
 
 using win32::RunOnUiThread;
 
-// What a window can hold: positions and sizes are 16-bit on the wire of
-// several window systems, and Windows itself refuses sizes beyond 32767.
-int ClampPosition(int value) { return std::clamp(value, -32768, 32767); }
-int ClampSize(int value) { return std::clamp(value, 0, 32767); }
-
 std::string NameOf(Control control) {
   return control.IsWindow() ? std::string(control.window->role) + " window"
                             : std::string(control.Definition().name);
@@ -80,20 +75,8 @@ void Move(Control window, std::optional<int> left, std::optional<int> top,
           std::optional<int> width, std::optional<int> height) {
   RunOnUiThread([=] {
     RequireLoaded(window, "Move");
-    bool changed;
-    {
-      std::lock_guard lock(ModelMutex());
-      ControlState& s = StateOf(window);
-      ControlState before = s;
-      if (left) s.left = ClampPosition(*left);
-      if (top) s.top = ClampPosition(*top);
-      if (width) s.width = ClampSize(*width);
-      if (height) s.height = ClampSize(*height);
-      changed = before.left != s.left || before.top != s.top || before.width != s.width ||
-                before.height != s.height;
-    }
     // A move to where the window already stands does nothing.
-    if (changed) win32::SyncGeometry(window);
+    if (MoveInModel(window, left, top, width, height)) win32::SyncGeometry(window);
   });
 }
 
@@ -115,11 +98,7 @@ int ListSelection(Control list) {
 void SetListSelection(Control list, int row) {
   RunOnUiThread([=] {
     RequireLoaded(list, "SetListSelection");
-    {
-      std::lock_guard lock(ModelMutex());
-      ControlState& s = StateOf(list);
-      s.selection = ClampedSelection(row, static_cast<int>(s.items.size()));
-    }
+    SelectInModel(list, row);
     win32::SyncListSelection(list);
   });
 }
@@ -127,10 +106,7 @@ void SetListSelection(Control list, int row) {
 void AddItem(Control list, const Text& text) {
   RunOnUiThread([&] {
     RequireLoaded(list, "AddItem");
-    {
-      std::lock_guard lock(ModelMutex());
-      StateOf(list).items.push_back(text);
-    }
+    AddItemToModel(list, text);
     win32::SyncListRows(list);
   });
 }

@@ -22,10 +22,6 @@ const char kPathSeparator[] = "/";
 
 namespace {
 
-// What X can hold: positions are signed 16-bit, sizes at most 32767.
-int ClampPosition(int value) { return std::clamp(value, -32768, 32767); }
-int ClampSize(int value) { return std::clamp(value, 0, 32767); }
-
 void OnUiThread(std::function<void()> call) { posix::Send(posix::UiThread(), std::move(call)); }
 
 std::string NameOf(Control control) {
@@ -101,28 +97,10 @@ void Move(Control window, std::optional<int> left, std::optional<int> top,
   RequireLoaded(window, "Move");
   // The watcher moves the panel to where it stands on every pass: a move
   // that changes nothing need not wake the UI thread.
-  {
-    std::lock_guard lock(ModelMutex());
-    const ControlState& s = StateOf(window);
-    if ((!left || ClampPosition(*left) == s.left) && (!top || ClampPosition(*top) == s.top) &&
-        (!width || ClampSize(*width) == s.width) && (!height || ClampSize(*height) == s.height))
-      return;
-  }
+  if (MoveChangesNothing(window, left, top, width, height)) return;
   OnUiThread([=] {
-    bool changed;
-    {
-      std::lock_guard lock(ModelMutex());
-      ControlState& s = StateOf(window);
-      ControlState before = s;
-      if (left) s.left = ClampPosition(*left);
-      if (top) s.top = ClampPosition(*top);
-      if (width) s.width = ClampSize(*width);
-      if (height) s.height = ClampSize(*height);
-      changed = before.left != s.left || before.top != s.top || before.width != s.width ||
-                before.height != s.height;
-    }
     // A move to where the window already stands does nothing.
-    if (changed) x11::SyncGeometry(window);
+    if (MoveInModel(window, left, top, width, height)) x11::SyncGeometry(window);
   });
 }
 
@@ -140,11 +118,7 @@ int ListSelection(Control list) {
 void SetListSelection(Control list, int row) {
   RequireLoaded(list, "SetListSelection");
   OnUiThread([=] {
-    {
-      std::lock_guard lock(ModelMutex());
-      ControlState& s = StateOf(list);
-      s.selection = ClampedSelection(row, static_cast<int>(s.items.size()));
-    }
+    SelectInModel(list, row);
     x11::DrawControl(list);
   });
 }
@@ -152,10 +126,7 @@ void SetListSelection(Control list, int row) {
 void AddItem(Control list, const Text& text) {
   RequireLoaded(list, "AddItem");
   OnUiThread([&] {
-    {
-      std::lock_guard lock(ModelMutex());
-      StateOf(list).items.push_back(text);
-    }
+    AddItemToModel(list, text);
     x11::DrawControl(list);
   });
 }

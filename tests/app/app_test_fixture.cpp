@@ -16,17 +16,6 @@
 
 namespace apptest {
 
-PictureFolder::PictureFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "picdock-app-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-PictureFolder::~PictureFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 void PictureFolder::Empty(const std::string& name) const { Write(name, {}); }
 
 void PictureFolder::Write(const std::string& name, const ByteData& bytes) const {

@@ -15,30 +15,21 @@
 
 #include "platform/null/null_layered_record.h"
 #include "support/text.h"
+#include "tests/fixtures/temp_folder.h"
 
 namespace apptest {
 
 using namespace std::chrono_literals;
 
-// A real folder made for one test and removed with everything in it.
-class PictureFolder {
+// A temporary folder of pictures, the run directory of a test.
+class PictureFolder : public TempFolder {
  public:
-  PictureFolder();
-  ~PictureFolder();
-  PictureFolder(const PictureFolder&) = delete;
-  PictureFolder& operator=(const PictureFolder&) = delete;
-
-  // Without a trailing separator, as the run directory is.
-  const std::string& Path() const { return path_; }
-  std::string PathOf(const std::string& name) const { return path_ + "/" + name; }
+  std::string PathOf(const std::string& name) const { return *this / name; }
 
   // An empty file, where only the name matters.
   void Empty(const std::string& name) const;
   void Write(const std::string& name, const ByteData& bytes) const;
   void Remove(const std::string& name) const;
-
- private:
-  std::string path_;
 };
 
 // Every test starts from a clean toolkit and clean program values, and the

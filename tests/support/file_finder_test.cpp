@@ -9,7 +9,7 @@
 #include "platform/posix/thread_queue.h"
 #include "platform/system.h"
 #include "support/text_order.h"
-#include "temp_folder.h"
+#include "tests/fixtures/temp_folder.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/system.h"
-#include "temp_folder.h"
+#include "tests/fixtures/temp_folder.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/system.h"
-#include "temp_folder.h"
+#include "tests/fixtures/temp_folder.h"
 #include "tests/fixtures/picture_writers.h"
 
 namespace {
